@@ -1,0 +1,117 @@
+// The POSIX side of the file layer. "Deny write" is emulated with an exclusive advisory
+// lock, which is what the log's retry logic needs to see on a native build.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/Errors.h"
+#include "platform/FileIO.h"
+
+namespace kor {
+
+TFile::TFile(TFile&& other) noexcept : fd_(other.fd_), errorText_(std::move(other.errorText_)) { other.fd_ = -1; }
+
+TFile& TFile::operator=(TFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = other.fd_;
+        errorText_ = std::move(other.errorText_);
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+bool TFile::Open(const std::string& path, TOpenMode mode) {
+    Close();
+    errorText_.clear();
+    int flags = O_RDONLY;
+    bool lock = false;
+    switch (mode) {
+    case TOpenMode::Read: break;
+    case TOpenMode::ReadDenyWrite: break;
+    case TOpenMode::ReadWriteDenyWrite: flags = O_RDWR; lock = true; break;
+    case TOpenMode::Create: flags = O_RDWR | O_CREAT | O_TRUNC; lock = true; break;
+    }
+    fd_ = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        errorText_ = LastSystemErrorText();
+        return false;
+    }
+    struct stat st {};
+    if (mode != TOpenMode::Create && fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        errorText_ = LastSystemErrorText();
+        Close();
+        return false;
+    }
+    if (lock && flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        errorText_ = LastSystemErrorText();
+        Close();
+        return false;
+    }
+    return true;
+}
+
+bool TFile::IsOpen() const { return fd_ >= 0; }
+
+void TFile::Close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+std::size_t TFile::Read(void* buffer, std::size_t count) {
+    for (;;) {
+        ssize_t n = ::read(fd_, buffer, count);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno == EINTR) continue;
+        errorText_ = LastSystemErrorText();
+        return 0;
+    }
+}
+
+std::size_t TFile::Write(const void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, count - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            errorText_ = LastSystemErrorText();
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+std::int64_t TFile::Seek(std::int64_t offset, TSeekOrigin origin) {
+    int whence = origin == TSeekOrigin::Begin ? SEEK_SET : origin == TSeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    off_t result = ::lseek(fd_, static_cast<off_t>(offset), whence);
+    if (result < 0) errorText_ = LastSystemErrorText();
+    return result;
+}
+
+std::int64_t TFile::Size() {
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) {
+        errorText_ = LastSystemErrorText();
+        return -1;
+    }
+    return st.st_size;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool DirectoryExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace kor

@@ -1,0 +1,98 @@
+// The Win32 side of the file layer (ANSI APIs: paths are bytes in the ANSI code page).
+#include <windows.h>
+
+#include "platform/Errors.h"
+#include "platform/FileIO.h"
+
+namespace kor {
+
+TFile::TFile(TFile&& other) noexcept : handle_(other.handle_), errorText_(std::move(other.errorText_)) {
+    other.handle_ = INVALID_HANDLE_VALUE;
+}
+
+TFile& TFile::operator=(TFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = other.handle_;
+        errorText_ = std::move(other.errorText_);
+        other.handle_ = INVALID_HANDLE_VALUE;
+    }
+    return *this;
+}
+
+bool TFile::Open(const std::string& path, TOpenMode mode) {
+    Close();
+    errorText_.clear();
+    DWORD access = GENERIC_READ, share = FILE_SHARE_READ, disposition = OPEN_EXISTING;
+    switch (mode) {
+    case TOpenMode::Read: share = FILE_SHARE_READ | FILE_SHARE_WRITE; break;
+    case TOpenMode::ReadDenyWrite: break;
+    case TOpenMode::ReadWriteDenyWrite: access = GENERIC_READ | GENERIC_WRITE; break;
+    case TOpenMode::Create: access = GENERIC_READ | GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
+    }
+    handle_ = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE) {
+        errorText_ = LastSystemErrorText();
+        return false;
+    }
+    return true;
+}
+
+bool TFile::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+void TFile::Close() {
+    if (handle_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+    }
+}
+
+std::size_t TFile::Read(void* buffer, std::size_t count) {
+    DWORD done = 0;
+    if (!ReadFile(handle_, buffer, static_cast<DWORD>(count), &done, nullptr)) {
+        errorText_ = LastSystemErrorText();
+        return 0;
+    }
+    return done;
+}
+
+std::size_t TFile::Write(const void* buffer, std::size_t count) {
+    DWORD done = 0;
+    if (!WriteFile(handle_, buffer, static_cast<DWORD>(count), &done, nullptr)) {
+        errorText_ = LastSystemErrorText();
+        return done;
+    }
+    return done;
+}
+
+std::int64_t TFile::Seek(std::int64_t offset, TSeekOrigin origin) {
+    LARGE_INTEGER distance, result;
+    distance.QuadPart = offset;
+    DWORD method = origin == TSeekOrigin::Begin ? FILE_BEGIN : origin == TSeekOrigin::Current ? FILE_CURRENT : FILE_END;
+    if (!SetFilePointerEx(handle_, distance, &result, method)) {
+        errorText_ = LastSystemErrorText();
+        return -1;
+    }
+    return result.QuadPart;
+}
+
+std::int64_t TFile::Size() {
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(handle_, &size)) {
+        errorText_ = LastSystemErrorText();
+        return -1;
+    }
+    return size.QuadPart;
+}
+
+bool FileExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace kor
