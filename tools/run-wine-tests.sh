@@ -13,6 +13,8 @@ bash "$here/make-wineprefix.sh"
 # for them: start them first with their output on /dev/null.
 "$KOR_WINESERVER" -p >/dev/null 2>&1
 "$KOR_WINE" cmd /c exit >/dev/null 2>&1
+# The same for the desktop process that the first window starts.
+"$KOR_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1
 trap '"$KOR_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
 jobs=$(nproc)
 for acp in 1251:ru_RU.UTF-8 1252:en_US.UTF-8; do
