@@ -200,5 +200,47 @@ TEST_F(StartupTest, NonAsciiNamesShowCorrectlyAndLogAsAnsiBytes) {
     EXPECT_EQ(windowRuns_, 1);
 }
 
+// Redirects HKLM and HKCU to fresh scratch keys for its lifetime.
+class TScratchRegistry {
+public:
+    TScratchRegistry() {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KorTest\\HKLM", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &machine_, nullptr);
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\KorTest\\HKCU", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &user_, nullptr);
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine_);
+        RegOverridePredefKey(HKEY_CURRENT_USER, user_);
+    }
+    ~TScratchRegistry() {
+        RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+        RegCloseKey(machine_);
+        RegCloseKey(user_);
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\KorTest");
+    }
+    static void SetString(HKEY root, const char* value, const char* data) {
+        HKEY key;
+        RegCreateKeyExA(root, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", 0, nullptr, 0,
+                        KEY_WRITE, nullptr, &key, nullptr);
+        RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), static_cast<DWORD>(strlen(data) + 1));
+        RegCloseKey(key);
+    }
+
+private:
+    HKEY machine_ = nullptr, user_ = nullptr;
+};
+
+TEST(StartupFolder, PrefersTheMachineFolderAndKeepsOnlyItsLastName) {
+    {
+        TScratchRegistry registry;
+        EXPECT_EQ(StartupFolderName(), "");
+        TScratchRegistry::SetString(HKEY_CURRENT_USER, "Startup", "C:\\users\\me\\Start Menu\\Programs\\Autostart");
+        EXPECT_EQ(StartupFolderName(), "Autostart");
+        TScratchRegistry::SetString(HKEY_LOCAL_MACHINE, "Common Startup", "C:\\ProgramData\\Programs\\StartUp");
+        EXPECT_EQ(StartupFolderName(), "StartUp");
+        TScratchRegistry::SetString(HKEY_LOCAL_MACHINE, "Common Startup", "NoBackslash");
+        EXPECT_EQ(StartupFolderName(), "NoBackslash");
+    }
+    EXPECT_FALSE(StartupFolderName().empty());   // the real registry is back
+}
+
 }  // namespace
 }  // namespace kor
