@@ -153,8 +153,12 @@ TEST_F(StartupTest, CommandLineChoosesUninstallOrContinuation) {
         EXPECT_EQ(DescriptionFileName, c.file);
         EXPECT_EQ(shortcutRemovals_, c.continuation ? 1 : 0) << c.file;
         EXPECT_EQ(boxes.Shown.size(), c.message.empty() ? 0u : 1u) << c.file;
-        if (!c.message.empty() && !boxes.Shown.empty()) EXPECT_EQ(boxes.Shown[0].Text, c.message);
-        if (c.continuation) EXPECT_NE(LogText().find("]: command line parameter : " + c.file + "\r\n"), std::string::npos);
+        if (!c.message.empty() && !boxes.Shown.empty()) {
+            EXPECT_EQ(boxes.Shown[0].Text, c.message);
+        }
+        if (c.continuation) {
+            EXPECT_NE(LogText().find("]: command line parameter : " + c.file + "\r\n"), std::string::npos);
+        }
     }
     EXPECT_EQ(systemNameSeen_, "Saved");
 }
@@ -183,7 +187,9 @@ TEST_F(StartupTest, ALogThatCannotBeWrittenEndsInTheLastResortMessage) {
 // File names are bytes in the ANSI code page: shown converted, logged unchanged.
 TEST_F(StartupTest, NonAsciiNamesShowCorrectlyAndLogAsAnsiBytes) {
     const char* expectedAcp = std::getenv("KOR_EXPECT_ACP");
-    if (expectedAcp) EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expectedAcp)));
+    if (expectedAcp) {
+        EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expectedAcp)));
+    }
     std::string utf8Name = GetACP() == 1251 ? "состояние.inf" : "état.inf";
     std::string ansiName = Utf8ToAnsi(utf8Name);
     ASSERT_EQ(AnsiToUtf8(ansiName), utf8Name) << "code page " << GetACP() << " lacks the test name";
