@@ -21,33 +21,33 @@ double Ms(Clock::time_point since) { return std::chrono::duration<double, std::m
 // view groups; the view mirrors the tree except for leaves gathered in the groups and a few
 // hidden ones. Each subsystem depends on up to two earlier ones. Entries are shuffled.
 std::string Generate(int count, std::mt19937& random) {
-    struct TSpec {
+    struct TGenSub {
         int Number, Parent, ViewParent;
         bool Group;
         std::string Depend;
     };
     const int groups = 50, tops = 100, children = 500;
-    std::vector<TSpec> specs;
-    for (int g = 0; g < groups; ++g) specs.push_back({100000 + g, 0, 0, true, ""});
+    std::vector<TGenSub> subs;
+    for (int g = 0; g < groups; ++g) subs.push_back({100000 + g, 0, 0, true, ""});
     for (int n = 1; n <= count - groups; ++n) {
-        TSpec spec{n, 0, 0, false, ""};
-        if (n > tops) spec.Parent = n <= tops + children ? 1 + (n - tops - 1) / 5 : tops + 1 + (n - tops - children - 1) % children;
-        spec.ViewParent = spec.Parent;
+        TGenSub sub{n, 0, 0, false, ""};
+        if (n > tops) sub.Parent = n <= tops + children ? 1 + (n - tops - 1) / 5 : tops + 1 + (n - tops - children - 1) % children;
+        sub.ViewParent = sub.Parent;
         if (n > tops + children) {
             const int roll = static_cast<int>(random() % 100);
-            if (roll < 20) spec.ViewParent = 100000 + static_cast<int>(random() % groups);
-            else if (roll < 21) spec.ViewParent = -1;
+            if (roll < 20) sub.ViewParent = 100000 + static_cast<int>(random() % groups);
+            else if (roll < 21) sub.ViewParent = -1;
         }
         if (n > 10) {
-            spec.Depend = std::to_string(1 + random() % (n - 1));
-            if (random() % 3 == 0) spec.Depend += "," + std::to_string(1 + random() % (n - 1));
+            sub.Depend = std::to_string(1 + random() % (n - 1));
+            if (random() % 3 == 0) sub.Depend += "," + std::to_string(1 + random() % (n - 1));
         }
-        specs.push_back(spec);
+        subs.push_back(sub);
     }
-    std::shuffle(specs.begin(), specs.end(), random);
+    std::shuffle(subs.begin(), subs.end(), random);
     std::string text = "IDF-CPS-text\r\n\r\n[SubSystems]\r\n";
-    for (const TSpec& s : specs) text += "Sub" + std::to_string(s.Number) + "=" + std::to_string(s.Number) + "\r\n";
-    for (const TSpec& s : specs) {
+    for (const TGenSub& s : subs) text += "Sub" + std::to_string(s.Number) + "=" + std::to_string(s.Number) + "\r\n";
+    for (const TGenSub& s : subs) {
         const std::string name = "Sub" + std::to_string(s.Number);
         text += "[" + name + "]\r\nShort name=Name " + std::to_string(s.Number) + "\r\nFull name=Subsystem " + name +
                 "\r\nParent=" + std::to_string(s.Parent) + "\r\nViewParent=" + std::to_string(s.ViewParent) + "\r\n";
@@ -62,10 +62,8 @@ std::string Generate(int count, std::mt19937& random) {
     return text;
 }
 
-kor::TSysNode* RandomNode(const kor::TSysTree& tree, std::mt19937& random) {
-    auto it = tree.AllNodes().begin();
-    std::advance(it, static_cast<long>(random() % tree.AllNodes().size()));
-    return *it;
+kor::TSysNode* RandomNode(const std::vector<kor::TSysNode*>& nodes, std::mt19937& random) {
+    return nodes[random() % nodes.size()];
 }
 
 }  // namespace
@@ -94,10 +92,11 @@ int main() {
     FillTreeView(tree, view);
     const double fillMs = Ms(start);
 
+    const std::vector<TSysNode*> nodes(tree.AllNodes().begin(), tree.AllNodes().end());
     const int clicks = 100;
     start = Clock::now();
     for (int i = 0; i < clicks; ++i) {
-        TSysNode* node = RandomNode(tree, random);
+        TSysNode* node = RandomNode(nodes, random);
         node->Info.Marked ? Unmark(*node) : Mark(*node);
     }
     const double clickMs = Ms(start) / clicks;
@@ -114,7 +113,7 @@ int main() {
     TSysTree install, remove, backup;
     KeepInstalledSet(tree, remove, backup);
     for (int unticks = 0, ticks = 0; unticks < 5 || ticks < 5;) {
-        TSysNode* node = RandomNode(tree, random);
+        TSysNode* node = RandomNode(nodes, random);
         if (node->Info.Marked && unticks < 5) {
             Unmark(*node);
             ++unticks;

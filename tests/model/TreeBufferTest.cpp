@@ -12,21 +12,22 @@ namespace kor::test {
 namespace {
 
 // Takes the program's log for the test and keeps its lines.
-class TLogLines : public TLogFile {
+class TLogLines {
 public:
-    TLogLines() {
-        auto self = std::unique_ptr<TLogFile>(this);
-        previous_ = std::exchange(AppLog, std::move(self));
-    }
-    ~TLogLines() override { (void)AppLog.release(), AppLog = std::move(previous_); }
-    void Write(std::string_view text) override { Lines.emplace_back(text); }
+    TLogLines() { previous_ = std::exchange(AppLog, std::make_unique<TRecorder>(Lines)); }
+    ~TLogLines() { AppLog = std::move(previous_); }
+    TLogLines(const TLogLines&) = delete;
+    TLogLines& operator=(const TLogLines&) = delete;
     std::vector<std::string> Lines;
 
 private:
+    struct TRecorder : TLogFile {
+        explicit TRecorder(std::vector<std::string>& lines) : Lines(lines) {}
+        void Write(std::string_view text) override { Lines.emplace_back(text); }
+        std::vector<std::string>& Lines;   // the TLogLines' own, which outlives the recorder
+    };
     std::unique_ptr<TLogFile> previous_;
 };
-
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 std::vector<std::uint8_t> Buffer(const TSysNode& node) {
     std::vector<std::uint8_t> block(TreeBufferSize(node));
