@@ -135,11 +135,6 @@ const std::list<TSysNode*>* TSysTree::ViewChildren(std::int32_t number) const {
     return bucket == byViewParent_.end() ? nullptr : &bucket->second;
 }
 
-std::size_t TSysTree::CountOfNumber(std::int32_t number) const {
-    auto bucket = byNumber_.find(number);
-    return bucket == byNumber_.end() ? 0 : bucket->second.size();
-}
-
 std::string TSysTree::GetViewChildren(std::int32_t number) const {
     std::string result;
     if (const auto* children = ViewChildren(number)) {

@@ -69,7 +69,7 @@ public:
 
     int ChildCount() const { return static_cast<int>(children_.size()); }
     // Valid positions only.
-    TSysNode* GetChild(int index) const { return children_[static_cast<std::size_t>(index)].get(); }
+    TSysNode* GetChild(int index) const { return children_.at(static_cast<std::size_t>(index)).get(); }
     // Deletes the last child until none is left.
     void DeleteChildren();
     // First descendant with the number, depth-first in child order (a walk, not the list).
@@ -133,8 +133,6 @@ public:
 
     // The nodes whose ViewParent is the number, in list order; not owning.
     const std::list<TSysNode*>* ViewChildren(std::int32_t number) const;
-    // How many registered nodes carry the number.
-    std::size_t CountOfNumber(std::int32_t number) const;
 
     // Replaces the content with the subsystems of the description; false for duplicate
     // numbers (after the message) or no description. A "SubSystems" value that is not an
