@@ -4,7 +4,6 @@
 
 #include <unordered_set>
 
-
 namespace kor {
 
 namespace {
@@ -14,14 +13,21 @@ void MarkDependencies(TSysNode& node);
 void UpdateViewParent(TSysNode& node);
 void UpdateViewParentOnUnmark(TSysNode& node);
 
+// A node numbered 0 (a child whose entry differs in case from its section, or whose entry is
+// 0) has no view children: "ViewParent 0" means "at the top of the view", and those items
+// would include the node itself. The view and the marking rules both follow this.
+bool HasViewChildren(const TSysNode& node) { return node.Info.Number != 0; }
+
 // Every tree child and every view child is FullyMarked.
 bool IsComplete(const TSysNode& node) {
-    return AllChildrenFullyMarked(node) && node.ViewChildrenFullyMarked(node.Info.Number);
+    return AllChildrenFullyMarked(node) &&
+           (!HasViewChildren(node) || node.ViewChildrenFullyMarked(node.Info.Number));
 }
 
 // The numbers of a node's view children, read before any of them changes.
 std::vector<std::int32_t> ViewChildNumbers(const TSysNode& node) {
     std::vector<std::int32_t> numbers;
+    if (!HasViewChildren(node)) return numbers;
     ForEachListNumber(node.GetViewChildren(node.Info.Number), [&](std::int32_t n) { numbers.push_back(n); });
     return numbers;
 }
@@ -133,7 +139,7 @@ void AddViewNode(const TSysTree& tree, TSysNode& node, TViewItem parentItem, TTr
     TViewItem item = items.AddChildObject(parentItem, node.Info.ShortName, &node);
     node.Info.Marked = true;
     node.Info.FullyMarked = true;
-    if (node.Info.Number == 0) return;
+    if (!HasViewChildren(node)) return;
     const auto* viewChildren = tree.ViewChildren(node.Info.Number);
     if (!viewChildren) return;
     path.push_back(&node);

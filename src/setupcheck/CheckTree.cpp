@@ -278,9 +278,10 @@ private:
 
     void ReportNumberZero(const TSysNode& node) {
         for (TLintEntry& entry : entries_)
-            if (entry.Section && entry.Section->Name == node.Info.SectionName && entry.Value != 0) {
-                entry.Findings.push_back("no entry is named exactly like its section [" + node.Info.SectionName +
-                                         "]: loaded with number 0");
+            if (entry.Section && entry.Section->Name == node.Info.SectionName) {
+                entry.Findings.push_back(entry.Value == 0 ? std::string("number 0: loaded as a child without a number")
+                                                          : "no entry is named exactly like its section [" +
+                                                                node.Info.SectionName + "]: loaded with number 0");
                 return;
             }
     }
@@ -309,10 +310,15 @@ private:
         }
     }
 
+    // Only subsystems that get an installed record count: grouping items (ViewOnly) get none,
+    // and an entry sharing another's section is reported as such already.
     void CheckShortNames() {
         std::map<std::string, const TLintEntry*> first;
+        std::set<const TIDFSection*> seen;
         for (TLintEntry& entry : entries_) {
             if (!entry.Section || !loadedNames_.count(entry.Name)) continue;
+            if (!seen.insert(entry.Section).second) continue;
+            if (UpperAsciiKey(std::string(TrimControl(ReadStrParam(*entry.Section, "ViewOnly")))) == "TRUE") continue;
             const std::string name = ReadStrParam(*entry.Section, "Short name");
             auto [user, added] = first.emplace(UpperAsciiKey(name), &entry);
             if (!added)

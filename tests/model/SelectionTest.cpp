@@ -15,6 +15,14 @@ const std::vector<TSub> kViewGroup = {
 const std::vector<TSub> kViewGroupWithLibrary = {
     {"G", "10", {"ViewOnly=true", "Library=g.dll"}}, {"X", "11", {"ViewParent=10"}}, {"Y", "12", {"ViewParent=10"}}};
 
+const std::vector<TSub> kNestedGroups = {{"G1", "1", {"ViewOnly=true"}},
+                                         {"G2", "2", {"ViewOnly=true", "ViewParent=1"}},
+                                         {"X", "3", {"ViewParent=2"}},
+                                         {"Y", "4", {"ViewParent=2"}}};
+const std::vector<TSub> kChain = {{"A", "1", {}}, {"B", "2", {"Parent=1"}}, {"C", "3", {"Parent=2"}}};
+// A child numbered 0 has no view children, though every top item has "ViewParent" 0.
+const std::vector<TSub> kNumberZero = {{"A", "1", {}}, {"Z", "0", {"Parent=1"}}, {"C", "3", {}}};
+
 struct TRuleCase {
     const char* Name;
     const std::vector<TSub>* Subs;
@@ -35,6 +43,8 @@ void Click(TLoaded& loaded, const std::string& click) {
 TEST(Selection, ClicksCarryParentsDependenciesAndGroups) {
     const std::vector<TSub> mutual = {{"P", "1", {"Depend=2"}}, {"Q", "2", {"Depend=1"}}};
     const std::vector<TSub> unknownDepend = {{"P", "1", {"Depend=2,99"}}, {"Q", "2", {}}, {"R", "3", {}}};
+    const std::vector<TSub> parentWithDependency = {
+        {"A", "1", {"Depend=9"}}, {"B", "2", {"Parent=1"}}, {"X", "3", {"ViewParent=1"}}, {"T", "9", {}}};
     const std::vector<TSub> viewLoop = {{"P", "1", {"ViewParent=2"}}, {"Q", "2", {"ViewParent=1"}}};
     const std::vector<TRuleCase> cases = {
         {"mark a child marks its parent", &kParentsAndDepends, false, {"+B"}, "A B", "B"},
@@ -52,6 +62,13 @@ TEST(Selection, ClicksCarryParentsDependenciesAndGroups) {
         {"unmarking the group unmarks its members", &kViewGroup, true, {"-G"}, "", ""},
         {"a view loop ends", &viewLoop, false, {"+P"}, "P Q", "P Q"},
         {"a view loop ends on unmark", &viewLoop, true, {"-P"}, "", ""},
+        {"nested groups complete upwards", &kNestedGroups, false, {"+X", "+Y"}, "G1 G2 X Y", "G1 G2 X Y"},
+        {"nested groups stop being complete upwards", &kNestedGroups, true, {"-X"}, "G1 G2 Y", "Y"},
+        {"unmarking clears every ancestor's completeness", &kChain, true, {"-C"}, "A B", ""},
+        {"a parent marked from below brings its dependencies, not its view children", &parentWithDependency, false,
+         {"+B"}, "A B T", "B T"},
+        {"a node numbered 0 marks only itself and its parent", &kNumberZero, false, {"+Z"}, "A Z", "A Z"},
+        {"a node numbered 0 unmarks only itself", &kNumberZero, true, {"-Z"}, "A C", "C"},
     };
     for (const TRuleCase& c : cases) {
         SCOPED_TRACE(c.Name);

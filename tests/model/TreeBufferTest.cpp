@@ -112,6 +112,26 @@ TEST(TreeBuffer, ReadsBackTheMarksALibraryLeft) {
     EXPECT_FALSE(loaded->Node("One").Info.Marked);
 }
 
+TEST(TreeBuffer, ChildrenAreNotReadWhenTheChildCountDiffers) {
+    auto loaded = Load(kFamily);
+    MarkAll(loaded->Tree);
+    TSysNode& base = loaded->Node("Base");
+    std::vector<std::uint8_t> block = Buffer(base);
+    for (int k = 0; k < 2; ++k) {
+        std::span<const std::uint8_t> child = ChildRecord(block, k);
+        block[static_cast<std::size_t>(child.data() - block.data()) + 8] = 0;   // the library unmarked it
+    }
+    const std::size_t countAt = 8 + At(block, 4);
+    for (std::int32_t count : {1, 3}) {
+        Put(block, countAt, count);
+        ReadTreeBuffer(base, block);
+        EXPECT_EQ(MarkedNames(loaded->Tree), "Base One Two Deep") << count;
+    }
+    Put(block, countAt, 2);
+    ReadTreeBuffer(base, block);
+    EXPECT_EQ(MarkedNames(loaded->Tree), "Base Deep");
+}
+
 // What a library may leave in a block; the reading stays inside the block and says why it
 // stopped in the log.
 TEST(TreeBuffer, DamagedBlocksAreReadOnlyInside) {

@@ -114,7 +114,8 @@ TEST(SetupCheckLint, ReportsWhatWouldSurpriseAMaker) {
     WriteFile(dir / "base.zip", "");
     WriteFile(dir / "setup.idf", Idf({
         "[SubSystems]", "Base=1", "Docs=2", "Again=2", "Bad=x", "Lost=4", "Orphan=5", "Zero=0", "NoSection=6",
-        "Loop1=7", "Loop2=8", "child=12", "Tools=13", "Dep=14", "Arch=15", "Shown=16",
+        "Loop1=7", "Loop2=8", "child=12", "Tools=13", "Dep=14", "Arch=15", "Shown=16", "Group=17",
+        "Group2=18",
         "[Base]", "Short name=Base", "Archive=base.zip",
         "[Docs]", "Short name=Docs", "Parent=1",
         "[Again]", "Short name=Again",
@@ -129,6 +130,8 @@ TEST(SetupCheckLint, ReportsWhatWouldSurpriseAMaker) {
         "[Dep]", "Short name=Dep", "Depend=1,x,99",
         "[Arch]", "Short name=Arch", "Archive=base.zip, missing.zip,,",
         "[Shown]", "Short name=Shown", "ViewParent=77",
+        "[Group]", "Short name=Base", "ViewOnly=true",                 // no record: no collision
+        "[Group2]", "Short name=Group2", "ViewOnly= True ",
     }));
     TRun run = RunCommand("lint", {dir / "setup.idf"});
     EXPECT_EQ(run.Output,
@@ -158,6 +161,11 @@ TEST(SetupCheckLint, CleanDescriptionsPassQuietly) {
     TRun run = RunCommand("lint", {dir / "setup.idf"});
     EXPECT_EQ(run.Output, "");
     EXPECT_EQ(run.Code, 0);
+
+    // A child entry of value 0 loads, but numbered 0 (two such entries would be duplicates).
+    WriteFile(dir / "zero.idf", Idf({"[SubSystems]", "Base=1", "Nil=0", "[Base]", "Short name=Base", "[Nil]",
+                                     "Short name=Nil", "Parent=1"}));
+    EXPECT_EQ(RunCommand("lint", {dir / "zero.idf"}).Output, "Nil: number 0: loaded as a child without a number\n");
 
     WriteFile(dir / "empty.idf", Idf({"[Params]"}));
     EXPECT_EQ(RunCommand("lint", {dir / "empty.idf"}).Output, "SubSystems: no such section: the installer installs nothing\n");
