@@ -61,7 +61,7 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 void SetMemberName(TZipHeaderInfo& info, const std::string& storedName) {
-    std::string name = OemToAnsi(storedName);
+    std::string name = ConvertOemToAnsi(storedName);
     std::replace(name.begin(), name.end(), '/', '\\');
     std::string::size_type slash = name.rfind('\\');
     info.DirPart = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);

@@ -15,6 +15,8 @@ struct TMethodCase {
     std::uint16_t Flags;
 };
 
+void PrintTo(const TMethodCase& c, std::ostream* out) { *out << c.Label; }
+
 class ZipMethodTest : public ::testing::TestWithParam<TMethodCase> {};
 
 std::string Encode(const TMethodCase& c, const std::string& data) {

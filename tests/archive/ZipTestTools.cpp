@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -419,17 +421,26 @@ std::string UnixPath(const std::string& path) {
 }
 
 int RunShell(const std::string& script, const std::string& scratchDir) {
-    std::string file = scratchDir + (scratchDir.back() == '\\' || scratchDir.back() == '/' ? "" : "/") + "run.sh";
 #ifdef _WIN32
-    file = scratchDir + "\\run.sh";
-#endif
-    WriteFile(file, script);
-#ifdef _WIN32
-    std::string command = "start /wait /unix /bin/sh " + UnixPath(file);
+    // Wine starts a Unix program without waiting for it: the script leaves its exit code in a
+    // file, renamed into place when complete, and this side waits for that file.
+    std::string done = scratchDir + "\\run.done";
+    std::remove(done.c_str());
+    WriteFile(scratchDir + "\\run.sh", "(\n" + script + ")\necho $? > '" + UnixPath(scratchDir) + "/run.tmp' && mv '" +
+                                          UnixPath(scratchDir) + "/run.tmp' '" + UnixPath(scratchDir) + "/run.done'\n");
+    std::string command = "start /unix /bin/sh " + UnixPath(scratchDir + "\\run.sh");
+    if (std::system(command.c_str()) != 0) return -1;
+    for (int waited = 0; waited < 120000; waited += 20) {
+        std::ifstream in(done);
+        int code = -1;
+        if (in >> code) return code;
+        Sleep(20);
+    }
+    return -1;
 #else
-    std::string command = "/bin/sh '" + file + "'";
+    WriteFile(scratchDir + "/run.sh", script);
+    return std::system(("/bin/sh '" + scratchDir + "/run.sh'").c_str());
 #endif
-    return std::system(command.c_str());
 }
 
 }  // namespace kor::test
