@@ -4,9 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
+
+#include "platform/FileIO.h"
 
 namespace fs = std::filesystem;
 
@@ -26,20 +26,22 @@ TScratchDir::~TScratchDir() {
     fs::remove_all(path_, ignored);
 }
 
-std::string TScratchDir::operator/(const std::string& name) const { return (fs::path(path_) / name).string(); }
+// Names are joined as bytes (std::filesystem would reinterpret non-ASCII names on Windows).
+std::string TScratchDir::operator/(const std::string& name) const {
+    std::string joined = IncludeTrailingBackslash(path_) + name;
+    for (char& c : joined)
+        if (c == '/') c = PathDelimiter();
+    return joined;
+}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("cannot create " + path);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    TFile::OpenOrThrow(path, TOpenMode::Create).WriteAll(bytes);
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path);
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return contents.str();
+    std::string contents;
+    if (!ReadWholeFile(path, contents)) throw std::runtime_error("cannot read " + path);
+    return contents;
 }
 
 TScriptedMessages::TScriptedMessages(std::vector<int> answers) : answers_(std::move(answers)) {

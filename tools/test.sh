@@ -23,20 +23,7 @@ t build win32
 bash tools/check-imports.sh build/win32/src/app/setup.exe
 
 run_wine_tests() {   # ARCH BUILD_DIR
-  export KOR_WINE_ARCH=$1
-  unset WINEPREFIX
-  . tools/wine-env.sh
-  t bash tools/make-wineprefix.sh
-  # Wine's background processes inherit the first program's output pipe and ctest would wait
-  # for them: start them first with output to /dev/null.
-  "$KOR_WINESERVER" -p >/dev/null 2>&1; "$KOR_WINE" cmd /c exit >/dev/null 2>&1
-  trap '"$KOR_WINESERVER" -k >/dev/null 2>&1 || true' EXIT
-  for lang in ru_RU.UTF-8 en_US.UTF-8; do
-    echo "=== $1 tests under Wine, LANG=$lang" >&2
-    LANG=$lang LC_ALL=$lang t ctest --test-dir "$2" --output-on-failure -j"$jobs"
-  done
-  "$KOR_WINESERVER" -k >/dev/null 2>&1 || true
-  trap - EXIT
+  t xvfb-run -a -s "-screen 0 1024x768x24" bash tools/run-wine-tests.sh "$1" "$2"
 }
 
 t build win64

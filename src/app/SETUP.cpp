@@ -138,6 +138,17 @@ std::string JoinedCommandLine(const std::vector<std::string>& params) {
     return joined;
 }
 
+std::string StartupFolderName() {
+    constexpr char kShellFolders[] = "\\Software\\MicroSoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    std::optional<std::string> folder;
+    TRegKey key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kShellFolders)) folder = key.ReadString("Common Startup");
+    if (!folder && key.Open(HKEY_CURRENT_USER, kShellFolders)) folder = key.ReadString("Startup");
+    if (!folder) return {};
+    std::size_t slash = folder->rfind('\\');
+    return slash == std::string::npos ? *folder : folder->substr(slash + 1);
+}
+
 void DeleteUninstallKey() {
     if (RegistryKeyExists(HKEY_CURRENT_USER, kUninstallKey)) DeleteRegistryTree(HKEY_CURRENT_USER, kUninstallKey);
 }

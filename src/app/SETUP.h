@@ -40,6 +40,10 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 // Joins the parameters with one blank each, skipping the blank while the text so far is blank.
 std::string JoinedCommandLine(const std::vector<std::string>& params);
 
+// The Startup folder's own name (e.g. "Startup"): the last component of the "Common Startup"
+// shell folder of the machine, or else of the user's "Startup" folder; empty when neither is set.
+std::string StartupFolderName();
+
 // Deletes HKEY_CURRENT_USER\SOFTWARE\VIZUVIROZIDO, the uninstaller's hand-over key.
 void DeleteUninstallKey();
 
