@@ -13,6 +13,7 @@
 #include "app/InstTool.h"
 #include "archive/ZipDecoders.h"
 #include "archive/ZipNames.h"
+#include "model/InstIDF.h"
 #include "platform/TextConv.h"
 
 namespace kor {
@@ -53,11 +54,6 @@ std::uint32_t ClampDosDateTime(std::uint32_t value) {
     std::uint32_t time = (hour << 11) | (minute << 5) | (second / 2);
     std::uint32_t date = ((year - 1980) << 9) | (month << 5) | day;
     return (date << 16) | time;
-}
-
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 void SetMemberName(TZipHeaderInfo& info, const std::string& storedName) {
@@ -160,7 +156,7 @@ TZipReader::TZipReader() : readBuffer_(kReadBuffer) {}
 TZipReader::~TZipReader() = default;
 
 void TZipReader::SetZipName(const std::string& name) {
-    if (EqualsIgnoringCase(name, zipName_)) return;
+    if (SameNameAsciiCase(name, zipName_)) return;
     file_.Close();
     members_.Clear();
     endCentral_ = {};

@@ -36,9 +36,7 @@ TEST_P(ZipMethodTest, DecodesWhatTheEncoderWrote) {
     std::vector<std::string> contents = {MixedData(70000, 1), std::string(1, '\x90'), "", MixedData(3000, 2)};
     std::vector<TMemberSpec> members;
     for (std::size_t i = 0; i < contents.size(); ++i) {
-        TMemberSpec m;
-        m.Name = "m" + std::to_string(i) + ".bin";
-        m.Data = contents[i];
+        TMemberSpec m = Stored("m" + std::to_string(i) + ".bin", contents[i]);
         m.Method = c.Method;
         m.Flags = c.Flags;
         m.Compressed = Encode(c, contents[i]);
@@ -75,7 +73,11 @@ TEST(ZipMethodDamage, TruncatedAndGarbledStreamsFailTheirCheck) {
     for (std::uint16_t method : {1, 2, 5, 6, 8}) {
         std::string stream = Encode({"", method, 6}, data);
         for (std::string damaged : {stream.substr(0, stream.size() / 2), std::string(stream.size(), '\xA5')}) {
-            TMemberSpec m{"x", data, method, damaged, true, 6};
+            TMemberSpec m = Stored("x", data);
+            m.Method = method;
+            m.Compressed = damaged;
+            m.UseCompressed = true;
+            m.Flags = 6;
             m.OverrideSize = true;
             m.UncompressedSize = 100000000;
             TScratchDir dir;

@@ -47,13 +47,6 @@ struct TReaderFixture {
     std::string Out(const std::string& relative) const { return Dir / ("out/" + relative); }
 };
 
-TMemberSpec Stored(std::string name, std::string data) {
-    TMemberSpec m;
-    m.Name = std::move(name);
-    m.Data = std::move(data);
-    return m;
-}
-
 template <class E>
 std::string ErrorOf(const std::function<void()>& action) {
     try {

@@ -350,6 +350,13 @@ std::string MixedData(std::size_t size, unsigned seed) {
     return data;
 }
 
+TMemberSpec Stored(std::string name, std::string data) {
+    TMemberSpec m;
+    m.Name = std::move(name);
+    m.Data = std::move(data);
+    return m;
+}
+
 std::string BuildZip(const std::vector<TMemberSpec>& members, const TBuildOptions& options) {
     std::string out = options.Prefix, central;
     std::vector<std::string> records;

@@ -32,6 +32,9 @@ struct TMemberSpec {
     std::uint32_t UncompressedSize = 0;
 };
 
+// A stored member.
+TMemberSpec Stored(std::string name, std::string data);
+
 struct TBuildOptions {
     std::string Prefix;                 // bytes before the archive (offsets not adjusted)
     bool ReverseCentral = false;        // central records in reverse order
