@@ -25,8 +25,9 @@ public:
     virtual void Write(const std::uint8_t* data, std::size_t count) = 0;
 };
 
-// Method 8: raw deflate data (RFC 1951), decoded until its last block.
-void Inflate(TCompressedInput& input, TDecodedOutput& output);
+// Method 8: raw deflate data (RFC 1951), decoded until its last block. sizeHint (the stated
+// uncompressed size) only sizes the output blocks.
+void Inflate(TCompressedInput& input, TDecodedOutput& output, std::uint64_t sizeHint);
 // Method 1: dynamic LZW with partial clearing, decoded until the input is used up.
 void Unshrink(TCompressedInput& input, TDecodedOutput& output);
 // Methods 2 to 5: compression factor 1 to 4; decodes size bytes.

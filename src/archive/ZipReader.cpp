@@ -21,7 +21,9 @@ namespace {
 
 constexpr std::uint32_t kLocalSignature = 0x04034B50, kCentralSignature = 0x02014B50, kEndSignature = 0x06054B50;
 constexpr std::size_t kEndRecordSize = 22, kCentralRecordSize = 46, kLocalHeaderSize = 30;
-constexpr std::size_t kEndSearchWindow = 65528, kInputBlock = 16000, kReadBuffer = 65536;
+constexpr std::size_t kEndSearchWindow = 65528, kInputBlock = 16000;
+// Physical reads and writes are larger than the logical blocks: a megabyte at a time.
+constexpr std::size_t kReadBuffer = 1 << 20, kWriteBuffer = 1 << 20;
 constexpr std::int64_t kScanCancelInterval = 10240, kExeScanStart = 14000;
 constexpr int kLastPart = 65536;        // disk numbers are 16 bits
 constexpr int kMaxDiskPrompts = 25;     // a spanned set gives up after this many wrong disks
@@ -118,15 +120,24 @@ private:
 };
 
 // The target file: output is cut at UncompressedSize, and each block updates the CRC and the
-// progress of the whole extraction.
+// progress of the whole extraction. Small blocks are gathered into the reader's write buffer;
+// Flush must run before the file is closed, also when the member fails.
 class TZipReader::TMemberOutput : public TDecodedOutput {
 public:
-    TMemberOutput(TZipReader& reader, TFile& file, std::uint32_t size) : reader_(reader), file_(file), left_(size) {}
+    TMemberOutput(TZipReader& reader, TFile& file, std::uint32_t size)
+        : reader_(reader), file_(file), buffer_(reader.writeBuffer_), left_(size) {}
     void Write(const std::uint8_t* data, std::size_t count) override {
         bool tooBig = count > left_;
         if (tooBig) count = left_;
         if (count > 0) {
-            file_.WriteAll(std::string_view(reinterpret_cast<const char*>(data), count));
+            if (pending_ + count > kWriteBuffer) Flush();
+            if (count >= kWriteBuffer / 2) {
+                file_.WriteAll(std::string_view(reinterpret_cast<const char*>(data), count));
+            } else {
+                if (buffer_.size() < kWriteBuffer) buffer_.resize(kWriteBuffer);
+                std::memcpy(buffer_.data() + pending_, data, count);
+                pending_ += count;
+            }
             crc_ = crc32(crc_, data, static_cast<uInt>(count));
             left_ -= static_cast<std::uint32_t>(count);
             reader_.bytesWritten_ += count;
@@ -140,11 +151,18 @@ public:
         }
         if (tooBig) throw EBiggerThanUncompressed("File is larger than uncompressed size!");
     }
+    void Flush() {
+        std::size_t pending = pending_;
+        pending_ = 0;
+        if (pending > 0) file_.WriteAll(std::string_view(reinterpret_cast<const char*>(buffer_.data()), pending));
+    }
     std::uint32_t Crc() const { return static_cast<std::uint32_t>(crc_); }
 
 private:
     TZipReader& reader_;
     TFile& file_;
+    std::vector<std::uint8_t>& buffer_;
+    std::size_t pending_ = 0;
     std::uint32_t left_;
     uLong crc_ = crc32(0, nullptr, 0);
 };
@@ -615,14 +633,22 @@ void TZipReader::ExtractMember(int index, TZipHeaderInfo& member, int& result) {
         case 1: Unshrink(input, output); break;
         case 2: case 3: case 4: case 5: Unreduce(input, output, member.Method - 1, member.UncompressedSize); break;
         case 6: Explode(input, output, member.Flags, member.UncompressedSize); break;
-        case 8: Inflate(input, output); break;
+        case 8: Inflate(input, output, member.UncompressedSize); break;
         default:
             ShowPlainMessage("Unknown Compression Method", "Zip Error", kMbIconError);
             completed = false;
             break;
         }
+        output.Flush();
     } catch (const EBiggerThanUncompressed&) {
-        // The output stays cut at the stored size; the CRC check decides.
+        output.Flush();   // the output stays cut at the stored size; the CRC check decides
+    } catch (...) {
+        // The member ends the extraction; what was decoded stays in the partial file.
+        try {
+            output.Flush();
+        } catch (...) {
+        }
+        throw;
     }
     if (completed) file.SetDosDateTime(member.DosDateTime);
     file.Close();

@@ -163,7 +163,8 @@ private:
     TEndCentral endCentral_;
     std::int64_t commentOffset_ = 0;
     TFile file_;
-    std::vector<std::uint8_t> readBuffer_;   // buffered reading of file_
+    std::vector<std::uint8_t> readBuffer_;    // buffered reading of file_
+    std::vector<std::uint8_t> writeBuffer_;   // gathers small output blocks
     std::size_t bufferPos_ = 0, bufferEnd_ = 0;
     std::int64_t bufferFilePos_ = 0;          // file position of readBuffer_[0]
     std::int64_t timeStamp_ = 0;
