@@ -58,6 +58,20 @@ std::uint32_t ClampDosDateTime(std::uint32_t value) {
     return (date << 16) | time;
 }
 
+// The fields a local header and a central record share, in the same order, from "version
+// needed" on (offset 4 of a local header, 6 of a central record).
+void ReadSharedFields(TZipHeaderInfo& info, const std::uint8_t* p) {
+    info.VersionNeeded = Get16(p);
+    info.Flags = Get16(p + 2);
+    info.Method = Get16(p + 4);
+    info.DosDateTime = ClampDosDateTime(Get32(p + 6));
+    info.Crc32 = Get32(p + 10);
+    info.CompressedSize = Get32(p + 14);
+    info.UncompressedSize = Get32(p + 18);
+    info.FileNameLength = Get16(p + 22);
+    info.ExtraLength = Get16(p + 24);
+}
+
 void SetMemberName(TZipHeaderInfo& info, const std::string& storedName) {
     std::string name = ConvertOemToAnsi(storedName);
     std::replace(name.begin(), name.end(), '/', '\\');
@@ -463,15 +477,7 @@ void TZipReader::ScanLocalHeaders() {
         if (position > UINT32_MAX || ReadBuffered(h, sizeof h) != sizeof h || Get32(h) != kLocalSignature) break;
         TZipHeaderInfo info;
         info.VersionMadeBy = 0;
-        info.VersionNeeded = Get16(h + 4);
-        info.Flags = Get16(h + 6);
-        info.Method = Get16(h + 8);
-        info.DosDateTime = ClampDosDateTime(Get32(h + 10));
-        info.Crc32 = Get32(h + 14);
-        info.CompressedSize = Get32(h + 18);
-        info.UncompressedSize = Get32(h + 22);
-        info.FileNameLength = Get16(h + 26);
-        info.ExtraLength = Get16(h + 28);
+        ReadSharedFields(info, h + 4);
         info.InternalAttributes = 0;
         info.ExternalAttributes = 0;
         info.LocalHeaderOffset = static_cast<std::uint32_t>(position);
@@ -497,15 +503,7 @@ bool TZipReader::ReadCentralRecord(TZipHeaderInfo& info) {
     std::uint8_t r[kCentralRecordSize];
     if (ReadAcross(r, sizeof r) != sizeof r || Get32(r) != kCentralSignature) return false;
     info.VersionMadeBy = Get16(r + 4);
-    info.VersionNeeded = Get16(r + 6);
-    info.Flags = Get16(r + 8);
-    info.Method = Get16(r + 10);
-    info.DosDateTime = ClampDosDateTime(Get32(r + 12));
-    info.Crc32 = Get32(r + 16);
-    info.CompressedSize = Get32(r + 20);
-    info.UncompressedSize = Get32(r + 24);
-    info.FileNameLength = Get16(r + 28);
-    info.ExtraLength = Get16(r + 30);
+    ReadSharedFields(info, r + 6);
     info.CommentLength = Get16(r + 32);
     info.DiskNumberStart = Get16(r + 34);
     info.InternalAttributes = Get16(r + 36);

@@ -174,7 +174,6 @@ private:
     bool canceled_ = false;
     bool scanned_ = false;
     std::uint64_t bytesWritten_ = 0, totalToWrite_ = 0;
-    std::string password_;           // never set in this system
     bool checkVolumeLabel_ = true;
 
     // Buffered reading.
