@@ -157,6 +157,7 @@ int main(int argc, char** argv) {
             double bsdtar = Time("bsdtar -xf " + Quote(a.Path) + " -C " + Quote(out), out);
             std::printf("%-30s %10.3f %10.3f %10.3f %14.2f\n", a.Label.c_str(), reader, unzip, bsdtar,
                         reader / std::min(unzip, bsdtar));
+            std::fflush(stdout);
         }
         if (argc == 5) {
             std::string wine = argv[3], exe = argv[4];
@@ -167,6 +168,7 @@ int main(int argc, char** argv) {
                                         " >/dev/null 2>&1",
                                     out);
                 std::printf("%-30s %10.3f %10.3f %14.2f\n", a.Label.c_str(), native, wined, wined / native);
+                std::fflush(stdout);
             }
         }
         for (const TArchive& a : archives) fs::remove(a.Path);
