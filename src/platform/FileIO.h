@@ -46,6 +46,11 @@ public:
     // New position, or -1 when the seek failed.
     std::int64_t Seek(std::int64_t offset, TSeekOrigin origin);
     std::int64_t Size();
+    // Last-write time of the open file in the system's own units; only compared for equality.
+    std::int64_t TimeStamp();
+    // Sets the last-write time from an MS-DOS date (high word) and time (low word) taken as
+    // local time. Needs a file opened for writing; false when the system refuses.
+    bool SetDosDateTime(std::uint32_t dosDateTime);
 
     const std::string& ErrorText() const { return errorText_; }
 
@@ -61,6 +66,17 @@ private:
 // True for an existing file that is not a directory.
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// Creates the directory with all missing parents; true when it exists afterwards.
+bool ForceDirectories(const std::string& dir);
+// Deletes a file, also one marked read-only; false when it cannot.
+bool RemoveFile(const std::string& path);
+// Gives a file the stored attributes (read-only, hidden, system, archive; other bits are not
+// file attributes and are ignored). The POSIX side honours only read-only. False on failure.
+bool SetFileAttributesTo(const std::string& path, std::uint32_t attributes);
+// True when the drive of this letter is a removable drive (never on the POSIX side).
+bool IsRemovableDrive(char letter);
+// The volume label of the drive of this letter; empty when there is none or it is unknown.
+std::string VolumeLabel(char letter);
 // Whole contents of a file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 // Directory with a trailing path delimiter.

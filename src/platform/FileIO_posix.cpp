@@ -5,7 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/time.h>
+
 #include <cerrno>
+#include <ctime>
 
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
@@ -103,6 +106,57 @@ std::int64_t TFile::Size() {
     }
     return st.st_size;
 }
+
+std::int64_t TFile::TimeStamp() {
+    struct stat st {};
+    if (fstat(fd_, &st) != 0) {
+        errorText_ = LastSystemErrorText();
+        return -1;
+    }
+    return static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+}
+
+bool TFile::SetDosDateTime(std::uint32_t dosDateTime) {
+    std::tm local{};
+    local.tm_year = static_cast<int>((dosDateTime >> 25) & 0x7F) + 80;
+    local.tm_mon = static_cast<int>((dosDateTime >> 21) & 0x0F) - 1;
+    local.tm_mday = static_cast<int>((dosDateTime >> 16) & 0x1F);
+    local.tm_hour = static_cast<int>((dosDateTime >> 11) & 0x1F);
+    local.tm_min = static_cast<int>((dosDateTime >> 5) & 0x3F);
+    local.tm_sec = static_cast<int>(dosDateTime & 0x1F) * 2;
+    local.tm_isdst = -1;
+    std::time_t seconds = std::mktime(&local);
+    if (seconds == static_cast<std::time_t>(-1)) return false;
+    struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+    if (futimens(fd_, times) != 0) {
+        errorText_ = LastSystemErrorText();
+        return false;
+    }
+    return true;
+}
+
+bool ForceDirectories(const std::string& dir) {
+    if (dir.empty()) return false;
+    if (DirectoryExists(dir)) return true;
+    std::string::size_type slash = dir.find_last_of('/');
+    if (slash != std::string::npos && slash > 0) ForceDirectories(dir.substr(0, slash));
+    if (::mkdir(dir.c_str(), 0755) == 0 || errno == EEXIST) return DirectoryExists(dir);
+    return false;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool SetFileAttributesTo(const std::string& path, std::uint32_t attributes) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    mode_t mode = st.st_mode & 07777;
+    mode = (attributes & 1) ? (mode & ~static_cast<mode_t>(0222)) : (mode | S_IWUSR);
+    return ::chmod(path.c_str(), mode) == 0;
+}
+
+bool IsRemovableDrive(char) { return false; }
+
+std::string VolumeLabel(char) { return {}; }
 
 bool FileExists(const std::string& path) {
     struct stat st {};

@@ -85,6 +85,63 @@ std::int64_t TFile::Size() {
     return size.QuadPart;
 }
 
+std::int64_t TFile::TimeStamp() {
+    FILETIME written;
+    if (!GetFileTime(handle_, nullptr, nullptr, &written)) {
+        errorText_ = LastSystemErrorText();
+        return -1;
+    }
+    return (static_cast<std::int64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+}
+
+bool TFile::SetDosDateTime(std::uint32_t dosDateTime) {
+    FILETIME local, utc;
+    if (!DosDateTimeToFileTime(static_cast<WORD>(dosDateTime >> 16), static_cast<WORD>(dosDateTime), &local) ||
+        !LocalFileTimeToFileTime(&local, &utc) || !SetFileTime(handle_, nullptr, nullptr, &utc)) {
+        errorText_ = LastSystemErrorText();
+        return false;
+    }
+    return true;
+}
+
+bool ForceDirectories(const std::string& dir) {
+    std::string path = dir;
+    while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+    if (path.empty()) return false;
+    if (DirectoryExists(path)) return true;
+    std::string::size_type slash = path.find_last_of("\\/");
+    if (slash != std::string::npos && slash > 0 && path[slash - 1] != ':') ForceDirectories(path.substr(0, slash));
+    if (CreateDirectoryA(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS) return DirectoryExists(path);
+    return false;
+}
+
+bool RemoveFile(const std::string& path) {
+    if (DeleteFileA(path.c_str())) return true;
+    // A member stored read-only has already been given its attributes when its check fails.
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    return DeleteFileA(path.c_str()) != 0;
+}
+
+bool SetFileAttributesTo(const std::string& path, std::uint32_t attributes) {
+    DWORD settable = attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                   FILE_ATTRIBUTE_ARCHIVE);
+    return SetFileAttributesA(path.c_str(), settable ? settable : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+bool IsRemovableDrive(char letter) {
+    const char root[] = {letter, ':', '\\', '\0'};
+    return GetDriveTypeA(root) == DRIVE_REMOVABLE;
+}
+
+std::string VolumeLabel(char letter) {
+    const char root[] = {letter, ':', '\\', '\0'};
+    char label[MAX_PATH + 1] = {};
+    if (!GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0)) return {};
+    return label;
+}
+
 bool FileExists(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);

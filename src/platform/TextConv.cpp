@@ -31,10 +31,12 @@ std::string FromWide(std::wstring_view wide, UINT codePage) {
 std::string AnsiToUtf8(std::string_view ansi) { return FromWide(ToWide(ansi, CP_ACP), CP_UTF8); }
 std::string Utf8ToAnsi(std::string_view utf8) { return FromWide(ToWide(utf8, CP_UTF8), CP_ACP); }
 std::wstring Utf8ToWide(std::string_view utf8) { return ToWide(utf8, CP_UTF8); }
+std::string ConvertOemToAnsi(std::string_view oem) { return FromWide(ToWide(oem, CP_OEMCP), CP_ACP); }
 std::string WideToUtf8(std::wstring_view wide) { return FromWide(wide, CP_UTF8); }
 #else
 std::string AnsiToUtf8(std::string_view ansi) { return std::string(ansi); }
 std::string Utf8ToAnsi(std::string_view utf8) { return std::string(utf8); }
+std::string ConvertOemToAnsi(std::string_view oem) { return std::string(oem); }
 #endif
 
 }  // namespace kor

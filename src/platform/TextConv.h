@@ -13,6 +13,8 @@ namespace kor {
 std::string AnsiToUtf8(std::string_view ansi);
 // UTF-8 to ANSI-code-page bytes; characters the code page lacks become '?'.
 std::string Utf8ToAnsi(std::string_view utf8);
+// OEM-code-page bytes (names in ZIP archives) to ANSI-code-page bytes (identity natively).
+std::string ConvertOemToAnsi(std::string_view oem);
 #ifdef _WIN32
 std::wstring Utf8ToWide(std::string_view utf8);
 std::string WideToUtf8(std::wstring_view wide);
