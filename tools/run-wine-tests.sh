@@ -11,7 +11,7 @@ shift 2
 bash "$here/make-wineprefix.sh"
 # Wine's background processes inherit the first program's output pipe, and ctest would wait
 # for them: start them first with their output on /dev/null.
-"$KOR_WINESERVER" -p >/dev/null 2>&1
+"$KOR_WINESERVER" -p >/dev/null 2>&1 || true   # already running is fine
 "$KOR_WINE" cmd /c exit >/dev/null 2>&1
 # The same for the desktop process that the first window starts.
 "$KOR_WINE" rundll32.exe user32.dll,GetDesktopWindow >/dev/null 2>&1
