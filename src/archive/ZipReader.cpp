@@ -183,7 +183,7 @@ private:
 
 // --- Settings and state -----------------------------------------------------------------
 
-TZipReader::TZipReader() : readBuffer_(kReadBuffer) {}
+TZipReader::TZipReader() = default;
 
 TZipReader::~TZipReader() = default;
 
@@ -307,6 +307,17 @@ void TZipReader::OpenArchive() {
     file_ = TFile::OpenOrThrow(zipName_, TOpenMode::ReadDenyWrite);
     bufferFilePos_ = 0;
     bufferPos_ = bufferEnd_ = 0;
+    FitReadBuffer();
+}
+
+// The read buffer grows to the largest file read, up to a megabyte: small archives (and the
+// fuzzer's thousands of readers) never pay for a megabyte each.
+void TZipReader::FitReadBuffer() {
+    constexpr std::size_t kSmallest = 4096;
+    std::int64_t size = file_.Size();
+    std::size_t wanted = size <= static_cast<std::int64_t>(kSmallest) ? kSmallest
+                         : static_cast<std::size_t>(std::min<std::int64_t>(size, kReadBuffer));
+    if (readBuffer_.size() < wanted) readBuffer_.resize(wanted);
 }
 
 void TZipReader::CloseUnlessKept() {
@@ -353,6 +364,7 @@ void TZipReader::FetchPart(int partNumber) {
         }
     }
     file_ = TFile::OpenOrThrow(name, TOpenMode::ReadDenyWrite);
+    FitReadBuffer();
     currentDisk_ = partNumber - 1;
     timeStamp_ = file_.TimeStamp();
     zipName_ = name;

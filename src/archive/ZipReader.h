@@ -139,6 +139,7 @@ private:
     class TMemberOutput;
 
     void OpenArchive();
+    void FitReadBuffer();
     void CloseUnlessKept();
     void Clear();
     void LoadDirectory();
