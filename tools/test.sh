@@ -20,7 +20,7 @@ t build native
 t ctest --test-dir build/native --output-on-failure -j"$jobs"
 
 t build win32
-bash tools/check-imports.sh build/win32/src/app/setup.exe
+for exe in build/win32/src/app/setup.exe build/win32/src/setupcheck/setupcheck.exe; do bash tools/check-imports.sh "$exe"; done
 
 run_wine_tests() {   # ARCH BUILD_DIR
   t xvfb-run -a -s "-screen 0 1024x768x24" bash tools/run-wine-tests.sh "$1" "$2"
