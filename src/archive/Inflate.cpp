@@ -30,8 +30,11 @@ void Inflate(TCompressedInput& input, TDecodedOutput& output, std::uint64_t size
     const std::size_t kOutputSize = static_cast<std::size_t>(std::clamp<std::uint64_t>(sizeHint + 1, 4096, 1 << 20));
     auto in = std::make_unique_for_overwrite<std::uint8_t[]>(kInputSize);
     auto out = std::make_unique_for_overwrite<std::uint8_t[]>(kOutputSize);
+    // A full output block may leave decoded bytes inside zlib (the rest of a match, the end
+    // of a block): inflate again before asking for input, or the member would be cut short.
+    bool outputFull = false;
     for (;;) {
-        if (stream.avail_in == 0) {
+        if (stream.avail_in == 0 && !outputFull) {
             stream.avail_in = static_cast<uInt>(input.ReadBlock(in.get(), kInputSize));
             stream.next_in = in.get();
             if (stream.avail_in == 0) return;   // the member's data ends before the stream does
@@ -41,6 +44,7 @@ void Inflate(TCompressedInput& input, TDecodedOutput& output, std::uint64_t size
         int status = inflate(&stream, Z_NO_FLUSH);
         std::size_t produced = kOutputSize - stream.avail_out;
         if (produced) output.Write(out.get(), produced);
+        outputFull = stream.avail_out == 0;
         if (status == Z_STREAM_END) return;
         if (status != Z_OK && status != Z_BUF_ERROR) return;   // damaged data: the CRC check decides
     }

@@ -146,6 +146,7 @@ public:
         if (count > 0) {
             if (pending_ + count > kWriteBuffer) Flush();
             if (count >= kWriteBuffer / 2) {
+                Flush();   // what is gathered comes first
                 file_.WriteAll(std::string_view(reinterpret_cast<const char*>(data), count));
             } else {
                 if (buffer_.size() < kWriteBuffer) buffer_.resize(kWriteBuffer);

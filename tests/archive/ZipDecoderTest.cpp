@@ -66,6 +66,34 @@ INSTANTIATE_TEST_SUITE_P(Methods, ZipMethodTest,
                                            TMethodCase{"deflated", 8, 0}),
                          [](const auto& info) { return std::string(info.param.Label); });
 
+// Large, highly compressible members make zlib fill whole output blocks and hand over blocks
+// big enough to bypass the write buffer: every byte must still land in its place.
+TEST(ZipDeflate, LargeCompressibleMembersComeOutByteForByte) {
+    const std::vector<std::string> contents = {
+        MixedData(20000, 3) + std::string(880000, '\0'),   // a small block, then a huge one
+        std::string(1048581, '\0'),                        // ends just past a full output block
+        MixedData(1500000, 4) + std::string(2100000, 'x') + MixedData(700000, 5),
+    };
+    std::vector<TMemberSpec> members;
+    for (std::size_t i = 0; i < contents.size(); ++i) {
+        TMemberSpec m = Stored("big" + std::to_string(i) + ".bin", contents[i]);
+        m.Method = 8;
+        members.push_back(m);
+    }
+    TScratchDir dir;
+    WriteFile(dir / "big.zip", BuildZip(members));
+    TZipReader reader;
+    reader.SetZipName(dir / "big.zip");
+    reader.SetDestDir(dir / "out");
+    reader.DoAll = true;
+    int bad = 0;
+    reader.OnBadCRC = [&](TZipReader&, std::uint32_t, std::uint32_t, int) { ++bad; };
+    EXPECT_EQ(reader.Extract(), 3);
+    EXPECT_EQ(bad, 0);
+    for (std::size_t i = 0; i < contents.size(); ++i)
+        EXPECT_TRUE(ReadFile(dir / ("out/big" + std::to_string(i) + ".bin")) == contents[i]) << "member " << i;
+}
+
 // Damaged streams of every method end in a failed check or a reader error: never a crash or
 // a runaway output (the member's declared size is large on purpose).
 TEST(ZipMethodDamage, TruncatedAndGarbledStreamsFailTheirCheck) {
