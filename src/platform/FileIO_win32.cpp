@@ -31,6 +31,15 @@ bool TFile::Open(const std::string& path, TOpenMode mode) {
     case TOpenMode::Create: access = GENERIC_READ | GENERIC_WRITE; disposition = CREATE_ALWAYS; break;
     }
     handle_ = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle_ == INVALID_HANDLE_VALUE && mode == TOpenMode::Create && GetLastError() == ERROR_ACCESS_DENIED) {
+        // Windows refuses to replace a hidden or system file with a normal one; a file that
+        // is being replaced anyway loses those attributes first (read-only still refuses).
+        DWORD attributes = GetFileAttributesA(path.c_str());
+        constexpr DWORD kBlocking = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            (attributes & kBlocking) && SetFileAttributesA(path.c_str(), attributes & ~kBlocking))
+            handle_ = CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     if (handle_ == INVALID_HANDLE_VALUE) {
         errorText_ = LastSystemErrorText();
         return false;

@@ -249,6 +249,21 @@ TEST(ZipReader, RefusesNamesThatLeadOutsideTheDestination) {
     }
 }
 
+// Without a destination the current directory receives the members, rooted names included;
+// nothing goes to the root of the drive.
+TEST(ZipReader, AnEmptyDestinationMeansTheCurrentDirectory) {
+    TReaderFixture f(BuildZip({Stored("rel/a.txt", "a"), Stored("/rooted/b.txt", "b")}));
+    f.Reader.SetDestDir("");
+    fs::create_directories(f.Dir / "cwd");
+    const fs::path saved = fs::current_path();
+    fs::current_path(f.Dir / "cwd");
+    const int extracted = f.Reader.Extract();
+    fs::current_path(saved);
+    EXPECT_EQ(extracted, 2);
+    EXPECT_EQ(ReadFile(f.Dir / "cwd/rel/a.txt"), "a");
+    EXPECT_EQ(ReadFile(f.Dir / "cwd/rooted/b.txt"), "b");
+}
+
 TEST(ZipReader, OverwriteModesAndPrompt) {
     std::string archive = BuildZip({Stored("f.txt", "new")});
     struct TCase {

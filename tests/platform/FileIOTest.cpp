@@ -5,6 +5,10 @@
 #include "platform/Errors.h"
 #include "platform/FileIO.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 namespace kor {
 namespace {
 
@@ -49,6 +53,19 @@ TEST(FileIO, AWriterWithWritersDeniedExcludesOtherWritersButNotReaders) {
     holder.Close();
     EXPECT_TRUE(second.Open(path, TOpenMode::ReadWriteDenyWrite));
 }
+
+#ifdef _WIN32
+// A reinstallation replaces files an earlier one left hidden or system (Windows refuses to
+// create over them as they are).
+TEST(FileIO, CreateReplacesHiddenAndSystemFiles) {
+    test::TScratchDir dir;
+    std::string path = dir / "kept.dll";
+    test::WriteFile(path, "old");
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    TFile::OpenOrThrow(path, TOpenMode::Create).WriteAll("new");
+    EXPECT_EQ(test::ReadFile(path), "new");
+}
+#endif
 
 }  // namespace
 }  // namespace kor
