@@ -29,6 +29,24 @@ std::string Encode(const TMethodCase& c, const std::string& data) {
     }
 }
 
+// Extracts the members into dir/out and checks that every one came out whole and byte for
+// byte; member i of contents is named prefix + i + ".bin".
+void ExpectExtractedWhole(const std::vector<TMemberSpec>& members, const std::vector<std::string>& contents,
+                          const std::string& prefix) {
+    TScratchDir dir;
+    WriteFile(dir / "a.zip", BuildZip(members));
+    TZipReader reader;
+    reader.SetZipName(dir / "a.zip");
+    reader.SetDestDir(dir / "out");
+    reader.DoAll = true;
+    int bad = 0;
+    reader.OnBadCRC = [&](TZipReader&, std::uint32_t, std::uint32_t, int) { ++bad; };
+    EXPECT_EQ(reader.Extract(), static_cast<int>(contents.size()));
+    EXPECT_EQ(bad, 0);
+    for (std::size_t i = 0; i < contents.size(); ++i)
+        EXPECT_TRUE(ReadFile(dir / ("out/" + prefix + std::to_string(i) + ".bin")) == contents[i]) << "member " << i;
+}
+
 TEST_P(ZipMethodTest, DecodesWhatTheEncoderWrote) {
     const TMethodCase& c = GetParam();
     // Long enough for shrink to fill its table (partial clearing and 13-bit codes) and for
@@ -43,18 +61,7 @@ TEST_P(ZipMethodTest, DecodesWhatTheEncoderWrote) {
         m.UseCompressed = true;
         members.push_back(m);
     }
-    TScratchDir dir;
-    WriteFile(dir / "a.zip", BuildZip(members));
-    TZipReader reader;
-    reader.SetZipName(dir / "a.zip");
-    reader.SetDestDir(dir / "out");
-    reader.DoAll = true;
-    int bad = 0;
-    reader.OnBadCRC = [&](TZipReader&, std::uint32_t, std::uint32_t, int) { ++bad; };
-    EXPECT_EQ(reader.Extract(), 4);
-    EXPECT_EQ(bad, 0);
-    for (std::size_t i = 0; i < contents.size(); ++i)
-        EXPECT_EQ(ReadFile(dir / ("out/m" + std::to_string(i) + ".bin")), contents[i]) << "member " << i;
+    ExpectExtractedWhole(members, contents, "m");
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, ZipMethodTest,
@@ -80,18 +87,7 @@ TEST(ZipDeflate, LargeCompressibleMembersComeOutByteForByte) {
         m.Method = 8;
         members.push_back(m);
     }
-    TScratchDir dir;
-    WriteFile(dir / "big.zip", BuildZip(members));
-    TZipReader reader;
-    reader.SetZipName(dir / "big.zip");
-    reader.SetDestDir(dir / "out");
-    reader.DoAll = true;
-    int bad = 0;
-    reader.OnBadCRC = [&](TZipReader&, std::uint32_t, std::uint32_t, int) { ++bad; };
-    EXPECT_EQ(reader.Extract(), 3);
-    EXPECT_EQ(bad, 0);
-    for (std::size_t i = 0; i < contents.size(); ++i)
-        EXPECT_TRUE(ReadFile(dir / ("out/big" + std::to_string(i) + ".bin")) == contents[i]) << "member " << i;
+    ExpectExtractedWhole(members, contents, "big");
 }
 
 // Damaged streams of every method end in a failed check or a reader error: never a crash or
