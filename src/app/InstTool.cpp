@@ -60,10 +60,7 @@ std::uint8_t ReadLanguage(const TIDFTextFile& description) {
         if (!section) return 0;
         const TIDFParam* param = section->ParamByName("Language");
         if (!param) return 0;
-        std::string value = param->AsString();
-        for (char& c : value)
-            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-        return TrimControl(value) == "ENGLISH" ? 1 : 0;
+        return TrimControl(UpperAscii(param->AsString())) == "ENGLISH" ? 1 : 0;
     } catch (...) {
         return 0;
     }

@@ -5,6 +5,8 @@
 #include <array>
 #include <string_view>
 
+#include "model/InstIDF.h"
+
 namespace kor {
 
 std::string AsciiLowerCase(std::string text) {
@@ -22,9 +24,8 @@ std::string StripRoot(const std::string& dirPart) {
 namespace {
 
 bool IsDeviceName(std::string_view component) {
-    std::string base(component.substr(0, component.find('.')));
+    std::string base = UpperAscii(component.substr(0, component.find('.')));
     while (!base.empty() && base.back() == ' ') base.pop_back();
-    for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     static const std::array<std::string_view, 6> kNames = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
     if (std::find(kNames.begin(), kNames.end(), base) != kNames.end()) return true;
     return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '1' && base[3] <= '9';

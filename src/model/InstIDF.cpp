@@ -15,13 +15,7 @@ namespace {
 
 constexpr std::string_view kTreeSuffix = "]-tree";
 
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-std::string UpperAscii(std::string_view text) {
-    std::string result(text);
-    for (char& c : result) c = UpperAscii(c);
-    return result;
-}
+char UpperAsciiChar(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 TIDFParamKind KindOfWord(std::string_view word) {
     std::string upper = UpperAscii(word);
@@ -70,10 +64,16 @@ bool EndsWith(std::string_view text, std::string_view suffix) {
 
 }  // namespace
 
+std::string UpperAscii(std::string_view text) {
+    std::string result(text);
+    for (char& c : result) c = UpperAsciiChar(c);
+    return result;
+}
+
 bool SameNameAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+        if (UpperAsciiChar(a[i]) != UpperAsciiChar(b[i])) return false;
     return true;
 }
 

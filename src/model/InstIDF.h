@@ -14,6 +14,9 @@ namespace kor {
 
 enum TIDFParamKind : std::uint8_t { pkString = 0, pkInteger = 1, pkBoolean = 2, pkDouble = 3, pkBinary = 4 };
 
+// The text with the letters a-z upper-cased and every other byte kept: texts equal without
+// regard to the case of a-z have equal results, so it also serves as a look-up key.
+std::string UpperAscii(std::string_view text);
 // Equality with the letters a-z compared without regard to case, all other bytes exactly.
 bool SameNameAsciiCase(std::string_view a, std::string_view b);
 // Trims bytes 0..32 at both ends.

@@ -4,6 +4,8 @@
 
 #include <unordered_set>
 
+#include "model/InstIDF.h"
+
 namespace kor {
 
 namespace {
@@ -229,10 +231,10 @@ bool FillTreeView(TSysTree& tree, TTreeViewItems& items) {
 
 void UnmarkNotInstalled(TSysTree& tree, const std::vector<std::string>& installedNames) {
     std::unordered_set<std::string> installed;
-    for (const std::string& name : installedNames) installed.insert(UpperAsciiKey(name));
+    for (const std::string& name : installedNames) installed.insert(UpperAscii(name));
     for (TSysNode* node : tree.AllNodes()) {
         const TSubsystemInfo& info = node->Info;
-        if (!info.ViewOnly && info.Marked && !installed.count(UpperAsciiKey(info.ShortName))) Unmark(*node);
+        if (!info.ViewOnly && info.Marked && !installed.count(UpperAscii(info.ShortName))) Unmark(*node);
     }
 }
 

@@ -175,18 +175,11 @@ std::string ReadStrParam(const TIDFSection& section, std::string_view key) {
     return param ? param->Value : std::string();
 }
 
-std::string UpperAsciiKey(std::string_view name) {
-    std::string result(name);
-    for (char& c : result)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return result;
-}
-
 namespace {
 
 // Whether the first `length` characters of a key's name, trimmed and upper-cased, are the prefix.
 bool KeyHasPrefix(std::string_view name, std::string_view prefix) {
-    return UpperAsciiKey(TrimControl(name.substr(0, prefix.size()))) == prefix;
+    return UpperAscii(TrimControl(name.substr(0, prefix.size()))) == prefix;
 }
 
 void AppendItem(std::string& list, std::string_view separator, std::string_view item) {
@@ -209,7 +202,7 @@ public:
     TDescriptionIndex(const TIDFTextFile& description, const TIDFSection& subsystems) {
         for (int i = 0; i < description.SectionCount(); ++i) {
             const TIDFSection* section = description.GetSection(i);
-            sections_.emplace(UpperAsciiKey(section->Name), section);   // the first of a name wins
+            sections_.emplace(UpperAscii(section->Name), section);   // the first of a name wins
         }
         entries_.resize(static_cast<std::size_t>(subsystems.ParamCount()));
         for (std::size_t i = 0; i < entries_.size(); ++i) {
@@ -228,7 +221,7 @@ public:
     const std::vector<TEntry>& Entries() const { return entries_; }
 
     const TIDFSection* SectionByName(std::string_view name) const {
-        auto found = sections_.find(UpperAsciiKey(name));
+        auto found = sections_.find(UpperAscii(name));
         return found == sections_.end() ? nullptr : found->second;
     }
 
@@ -392,7 +385,7 @@ void LoadFromSection(TSysNode& node, const TIDFSection& section) {
     info.ShortName = ReadStrParam(section, "Short name");
     info.FullName = ReadStrParam(section, "Full name");
     info.ViewParent = ReadIntParam(section, "ViewParent");
-    info.ViewOnly = UpperAsciiKey(TrimControl(ReadStrParam(section, "ViewOnly"))) == "TRUE";
+    info.ViewOnly = UpperAscii(TrimControl(ReadStrParam(section, "ViewOnly"))) == "TRUE";
     // A prefixed key contributes the value of the first key of its name.
     auto valueOf = [&](const TIDFParam& param) -> const std::string& { return section.ParamByName(param.Name)->Value; };
     for (int i = 0; i < section.ParamCount(); ++i) {

@@ -154,9 +154,6 @@ private:
 template <typename F>
 void ForEachListNumber(std::string_view list, F&& callback);
 std::int32_t ReadListPiece(std::string_view piece);
-// The name with the letters a-z upper-cased: names equal without regard to the case of a-z
-// have equal keys.
-std::string UpperAsciiKey(std::string_view name);
 
 // Key readers of the description's subsystem sections.
 std::int32_t ReadIntParam(const TIDFSection& section, std::string_view key);

@@ -318,9 +318,9 @@ private:
         for (TLintEntry& entry : entries_) {
             if (!entry.Section || !loadedNames_.count(entry.Name)) continue;
             if (!seen.insert(entry.Section).second) continue;
-            if (UpperAsciiKey(std::string(TrimControl(ReadStrParam(*entry.Section, "ViewOnly")))) == "TRUE") continue;
+            if (UpperAscii(std::string(TrimControl(ReadStrParam(*entry.Section, "ViewOnly")))) == "TRUE") continue;
             const std::string name = ReadStrParam(*entry.Section, "Short name");
-            auto [user, added] = first.emplace(UpperAsciiKey(name), &entry);
+            auto [user, added] = first.emplace(UpperAscii(name), &entry);
             if (!added)
                 entry.Findings.push_back("short name \"" + name + "\" is also the short name of " + user->second->Name +
                                          " (the installed records do not tell them apart)");
