@@ -564,13 +564,19 @@ bool TZipReader::Matches(const TZipHeaderInfo& member) const {
     return false;
 }
 
+// Creates the directory with its parents unless it exists; an empty name is the current one.
+void TZipReader::EnsureDirectory(const std::string& directory) {
+    if (directory.empty() || DirectoryExists(SystemPath(directory))) return;
+    if (!ForceDirectories(SystemPath(directory)))
+        throw EFCreateError("Cannot create directory \"" + directory + "\". " + LastSystemErrorText());
+}
+
 int TZipReader::Extract() {
     canceled_ = false;
     int result = 0;
     try {
         LoadDirectory();
-        if (!destDir_.empty() && !DirectoryExists(SystemPath(destDir_)) && !ForceDirectories(SystemPath(destDir_)))
-            throw EFCreateError("Cannot create directory \"" + destDir_ + "\". " + LastSystemErrorText());
+        EnsureDirectory(destDir_);
         totalToWrite_ = 0;
         for (int i = 0; i < members_.Count(); ++i) {
             TZipHeaderInfo& member = members_[i];
@@ -584,7 +590,7 @@ int TZipReader::Extract() {
         bytesWritten_ = 0;
         for (int i = 0; i < members_.Count(); ++i) {
             TZipHeaderInfo& member = members_[i];
-            if (DoAll || member.Selected) ExtractMember(i, member, result);
+            if (member.Selected) ExtractMember(i, member, result);   // DoAll selected every one
         }
     } catch (...) {
         CloseUnlessKept();
@@ -614,8 +620,7 @@ void TZipReader::ExtractMember(int index, TZipHeaderInfo& member, int& result) {
     }
 
     std::string directory = destDir_.empty() ? relativeDir : destDir_ + "\\" + relativeDir;
-    if (!directory.empty() && !DirectoryExists(SystemPath(directory)) && !ForceDirectories(SystemPath(directory)))
-        throw EFCreateError("Cannot create directory \"" + directory + "\". " + LastSystemErrorText());
+    EnsureDirectory(directory);
     if (member.NamePart.empty()) return;
 
     std::string target = SystemPath(directory + member.NamePart);

@@ -155,6 +155,7 @@ private:
     std::size_t ReadAcross(void* buffer, std::size_t count);
     void SkipAcross(std::uint32_t count);
     void ExtractMember(int index, TZipHeaderInfo& member, int& result);
+    void EnsureDirectory(const std::string& directory);
     void DecodeMember(TZipHeaderInfo& member, TMemberOutput& output);
     bool Matches(const TZipHeaderInfo& member) const;
 
