@@ -17,11 +17,9 @@ bool SameTrimmedName(const std::string& a, const std::string& b) {
 
 void CollectNode(const TSysNode& node, TArchiveList& list, bool marked) {
     if (node.Info.Marked == marked) {
-        std::string_view rest = node.Info.Archive;
-        for (std::size_t comma; (comma = rest.find(',')) != std::string_view::npos; rest.remove_prefix(comma + 1))
-            list.AddArchive(std::string(TrimControl(rest.substr(0, comma))), const_cast<TSysNode*>(&node));
-        // After the last comma only a non-empty rest counts: "a.zip," names one archive.
-        if (!rest.empty()) list.AddArchive(std::string(TrimControl(rest)), const_cast<TSysNode*>(&node));
+        ForEachArchiveName(node.Info.Archive, [&](std::string_view name) {
+            list.AddArchive(std::string(name), const_cast<TSysNode*>(&node));
+        });
     }
     for (int i = 0; i < node.ChildCount(); ++i) CollectNode(*node.GetChild(i), list, marked);
 }

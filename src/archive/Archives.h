@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "model/InstIDF.h"
 
 namespace kor {
 
@@ -69,6 +72,16 @@ public:
 private:
     std::vector<std::unique_ptr<TArcSize>> entries_;
 };
+
+// Calls fn with every archive name of an "Archive" key, trimmed, in order: the piece before
+// each "," counts (even when empty), the rest after the last "," only when it is not empty,
+// so "a.zip," names one archive.
+template <typename F>
+void ForEachArchiveName(std::string_view archiveKey, F&& fn) {
+    for (std::size_t comma; (comma = archiveKey.find(',')) != std::string_view::npos; archiveKey.remove_prefix(comma + 1))
+        fn(TrimControl(archiveKey.substr(0, comma)));
+    if (!archiveKey.empty()) fn(TrimControl(archiveKey));
+}
 
 // Walks the tree depth-first (a node before its children) and adds every node whose mark
 // equals the given one to the archives its "Archive" key names.

@@ -11,6 +11,7 @@
 
 #include "Commands.h"
 #include "app/InstTool.h"
+#include "archive/Archives.h"
 #include "model/InstIDF.h"
 #include "model/InstList.h"
 #include "platform/Errors.h"
@@ -331,21 +332,13 @@ private:
         const std::string directory = DirectoryOf(fileName_);
         for (TLintEntry& entry : entries_) {
             if (!entry.Section) continue;
-            std::string_view archives = ReadStrParamView(*entry.Section, "Archive");
-            if (archives.empty()) continue;
-            for (;;) {
-                const std::size_t comma = archives.find(',');
-                const std::string_view name = TrimControl(archives.substr(0, comma));
-                if (comma != std::string_view::npos || !name.empty()) {
-                    if (name.empty())
-                        entry.Findings.push_back("\"Archive\" holds an empty name");
-                    else if (!FileExists(directory + std::string(name)))
-                        entry.Findings.push_back("archive \"" + std::string(name) + "\" is missing");
-                }
-                if (comma == std::string_view::npos) break;
-                archives.remove_prefix(comma + 1);
-                if (archives.empty()) break;   // a trailing "," names nothing
-            }
+            // The names as the installer collects them.
+            ForEachArchiveName(ReadStrParamView(*entry.Section, "Archive"), [&](std::string_view name) {
+                if (name.empty())
+                    entry.Findings.push_back("\"Archive\" holds an empty name");
+                else if (!FileExists(directory + std::string(name)))
+                    entry.Findings.push_back("archive \"" + std::string(name) + "\" is missing");
+            });
         }
     }
 
